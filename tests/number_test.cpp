@@ -71,6 +71,20 @@ TEST(ParseRealArg, Values) {
     }
 }
 
+TEST(ParseRealArg, LongMantissaMeetsLongExponent) {
+    // Leading zeros and the exponent together decide the magnitude, however long either is.
+    const std::string zeros(2000000, '0');
+    const auto huge = patch::parse_real_arg("0." + zeros + "1e10000000");  // 1e7999999
+    ASSERT_EQ(huge.error, arg_error::none);
+    EXPECT_EQ(huge.value, inf);
+    const auto one = patch::parse_real_arg("0." + zeros + "1e2000001");
+    ASSERT_EQ(one.error, arg_error::none);
+    EXPECT_EQ(one.value, 1.0);
+    const auto tiny = patch::parse_real_arg("-0." + zeros + "1e1000000");  // -1e-1000000
+    ASSERT_EQ(tiny.error, arg_error::none);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(tiny.value), std::bit_cast<std::uint64_t>(-0.0));
+}
+
 TEST(ParseRealArg, NaN) {
     for (const char* arg : {"NaN", "nan", "-nan", "+NAN"}) {
         const auto r = patch::parse_real_arg(arg);

@@ -26,9 +26,12 @@ constexpr bool is_exponent_letter(char c) noexcept {
     return l == 'e' || l == 'd' || l == 'q';
 }
 
-// Beyond these decimal exponents every double result is an infinity or a zero; clamping keeps
-// the exponent arithmetic far from overflow without changing any result.
-constexpr long long exponent_clamp = 100000;
+// An exponent is read up to this size and no further: far beyond any digit count that an input
+// can hold, and far from overflowing the arithmetic below.
+constexpr long long exponent_saturation = 1000000000000000;
+
+// Beyond these decimal exponents of 0.DDD x 10^E every double is an infinity or a zero.
+constexpr long long exponent_limit = 100000;
 
 list_item malformed() noexcept { return {}; }
 
@@ -80,15 +83,15 @@ list_item parse_number(std::string_view s) noexcept {
         long long e = 0;
         for (; i < s.size(); ++i) {
             if (!is_digit(s[i])) return malformed();
-            if (e < exponent_clamp) e = e * 10 + (s[i] - '0');
+            if (e < exponent_saturation) e = e * 10 + (s[i] - '0');
         }
         exp10 += exp_negative ? -e : e;
     }
 
     const double zero = negative ? -0.0 : 0.0;
-    if (digits.empty() || exp10 < -exponent_clamp) return {list_item::kind::value, 1, zero};
+    if (digits.empty() || exp10 < -exponent_limit) return {list_item::kind::value, 1, zero};
     const double inf = std::numeric_limits<double>::infinity();
-    if (exp10 > exponent_clamp) return {list_item::kind::value, 1, negative ? -inf : inf};
+    if (exp10 > exponent_limit) return {list_item::kind::value, 1, negative ? -inf : inf};
 
     // from_chars rounds to nearest, ties to even, from all the digits it is given.
     std::string text = "0.";
