@@ -111,7 +111,7 @@ TEST(FormatFixed, IgnoresTheLocale) {
         }
     if (found == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
     const std::string field = fixed(0.5);
-    std::setlocale(LC_ALL, "C");
+    (void)std::setlocale(LC_ALL, "C");
     EXPECT_EQ(field, "  0.500000000") << "under " << found;
 }
 

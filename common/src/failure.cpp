@@ -22,8 +22,9 @@ int run_program(std::string_view name, const std::function<void()>& body) noexce
     std::string line;
     line.reserve(name.size() + 2 + message.size() + 1);
     line.append(name).append(": ").append(message).push_back('\n');
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    // A diagnostic that cannot be written has nowhere else to go; the exit status still tells.
+    (void)std::fwrite(line.data(), 1, line.size(), stderr);
+    (void)std::fflush(stderr);
     return exit_failure;
 }
 

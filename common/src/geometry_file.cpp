@@ -103,7 +103,7 @@ void close_geometry_file(const geometry_file& f) {
 
     // Beyond a file-size limit the write must fail with EFBIG and be reported, not kill the
     // process with SIGXFSZ.
-    std::signal(SIGXFSZ, SIG_IGN);
+    (void)std::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal number
 
     // O_TRUNC on an existing file rewrites it in place: its inode, owner, mode and links stay.
     int fd;
