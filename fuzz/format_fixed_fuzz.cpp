@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         char buf[400];
         const int len = std::snprintf(buf, sizeof buf, "%.9f", v);
-        expected = len > 13 ? std::string(13, '*') : std::string(static_cast<std::size_t>(13 - len), ' ') + buf;
+        expected = len > 13 ? std::string(13, '*')
+                            : std::string(static_cast<std::size_t>(13 - len), ' ') + buf;
     }
     if (got != expected) std::abort();
     return 0;

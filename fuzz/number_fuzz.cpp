@@ -17,7 +17,8 @@ namespace {
 // The same number in the spelling strtod reads: the repeat count dropped, a D or Q exponent
 // letter made an E, and an E put in front of a bare exponent sign. Empty when that is not simple.
 std::string c_spelling(std::string_view item) {
-    if (const auto star = item.find('*'); star != std::string_view::npos) item.remove_prefix(star + 1);
+    if (const auto star = item.find('*'); star != std::string_view::npos)
+        item.remove_prefix(star + 1);
     std::string out;
     bool exponent = false;
     for (std::size_t i = 0; i < item.size(); ++i) {
@@ -30,7 +31,8 @@ std::string c_spelling(std::string_view item) {
             out += 'e';
             out += c;
             exponent = true;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-') {
+        } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' ||
+                   c == '-') {
             out += c;
         } else {
             return {};  // Inf, NaN: nothing to compare digits with
@@ -56,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string c = c_spelling(item);
     if (c.empty()) return 0;
     const double expected = std::strtod(c.c_str(), nullptr);
-    if (std::bit_cast<std::uint64_t>(expected) != std::bit_cast<std::uint64_t>(r.value)) std::abort();
+    if (std::bit_cast<std::uint64_t>(expected) != std::bit_cast<std::uint64_t>(r.value))
+        std::abort();
     return 0;
 }

@@ -112,7 +112,8 @@ TEST(Boxpatch, ArgumentFailuresLeaveTheOldFileAlone) {
 
         temp_dir empty;
         EXPECT_EQ(boxpatch(empty, c.args).exit_status, 1);
-        EXPECT_TRUE(list_dir(empty.path()).empty()) << "a failed run created a file: " << c.diagnostic;
+        EXPECT_TRUE(list_dir(empty.path()).empty())
+            << "a failed run created a file: " << c.diagnostic;
     }
 }
 

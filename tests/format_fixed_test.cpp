@@ -4,9 +4,9 @@
 
 #include <bit>
 #include <clocale>
-#include <cstdio>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -74,7 +74,8 @@ std::string reference_fixed(double v) {
 TEST(FormatFixed, MatchesExactReferenceOnRandomDoubles) {
     std::mt19937_64 rng(20261211);
     std::uniform_int_distribution<int> exponent(-45, 14);
-    std::uniform_int_distribution<std::int64_t> odd(-(std::int64_t{1} << 20), std::int64_t{1} << 20);
+    std::uniform_int_distribution<std::int64_t> odd(-(std::int64_t{1} << 20),
+                                                    std::int64_t{1} << 20);
     int checked = 0;
     for (int i = 0; i < 400000; ++i) {
         double v = 0.0;
@@ -95,7 +96,8 @@ TEST(FormatFixed, MatchesExactReferenceOnRandomDoubles) {
                 v = std::nextafter(v, (rng() & 1) ? 1e9 : -1e9);
                 break;
         }
-        ASSERT_EQ(fixed(v), reference_fixed(v)) << "bits 0x" << std::hex << std::bit_cast<std::uint64_t>(v);
+        ASSERT_EQ(fixed(v), reference_fixed(v))
+            << "bits 0x" << std::hex << std::bit_cast<std::uint64_t>(v);
         ++checked;
     }
     EXPECT_GT(checked, 300000);

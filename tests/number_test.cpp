@@ -1,3 +1,5 @@
+#include "patch/number.hpp"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "patch/arguments.hpp"
-#include "patch/number.hpp"
 
 namespace {
 
@@ -48,8 +49,8 @@ TEST(ParseRealArg, Values) {
         {"1.23456e+05", 123456.0},
         {"1.2345678e5", 123456.78},
         {"0.1", 0.1},
-        {"9007199254740993", 9007199254740992.0},     // halfway between two doubles: to even
-        {"9007199254740995", 9007199254740996.0},     // halfway: to even, upward this time
+        {"9007199254740993", 9007199254740992.0},          // halfway between two doubles: to even
+        {"9007199254740995", 9007199254740996.0},          // halfway: to even, upward this time
         {"9007199254740993.0000001", 9007199254740994.0},  // just above halfway
         {"1e400", inf},
         {"-1e400", -inf},

@@ -75,8 +75,10 @@ list_item parse_number(std::string_view s) noexcept {
     if (!any_digit) return malformed();
 
     if (i < s.size()) {
-        if (is_exponent_letter(s[i])) ++i;
-        else if (s[i] != '+' && s[i] != '-') return malformed();
+        if (is_exponent_letter(s[i]))
+            ++i;
+        else if (s[i] != '+' && s[i] != '-')
+            return malformed();
         bool exp_negative = false;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
         if (i == s.size()) return malformed();

@@ -37,12 +37,14 @@ run_result run_program(const std::string& program, const std::vector<std::string
     for (char** e = environ; *e != nullptr; ++e) env_store.emplace_back(*e);
     for (const auto& extra : options.extra_env) env_store.push_back(extra);
     std::vector<char*> envp;
+    envp.reserve(env_store.size() + 1);
     for (auto& e : env_store) envp.push_back(e.data());
     envp.push_back(nullptr);
 
     std::vector<std::string> argv_store{program};
     argv_store.insert(argv_store.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(argv_store.size() + 1);
     for (auto& a : argv_store) argv.push_back(a.data());
     argv.push_back(nullptr);
 
@@ -61,6 +63,10 @@ run_result run_program(const std::string& program, const std::vector<std::string
         if (options.file_size_limit) {
             const rlimit lim{*options.file_size_limit, *options.file_size_limit};
             if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(127);
+        }
+        if (options.address_space_limit) {
+            const rlimit lim{*options.address_space_limit, *options.address_space_limit};
+            if (::setrlimit(RLIMIT_AS, &lim) != 0) ::_exit(127);
         }
         ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);

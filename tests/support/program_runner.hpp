@@ -12,7 +12,7 @@ namespace testing_support {
 
 /// A fresh, empty folder that is removed with everything in it when the object goes.
 class temp_dir {
-public:
+  public:
     temp_dir();
     ~temp_dir();
     temp_dir(const temp_dir&) = delete;
@@ -20,7 +20,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -28,6 +28,7 @@ struct run_options {
     std::optional<unsigned long> file_size_limit;  ///< RLIMIT_FSIZE in bytes, like `ulimit -f`
     std::optional<mode_t> umask;
     std::vector<std::string> extra_env;  ///< "NAME=value" entries added to the environment
+    std::optional<unsigned long> address_space_limit;  ///< RLIMIT_AS in bytes, like `ulimit -v`
 };
 
 struct run_result {

@@ -12,7 +12,7 @@ inline constexpr int exit_failure = 1;
 
 /// A failure that ends the run. The message is the diagnostic without the program's name.
 class failure : public std::runtime_error {
-public:
+  public:
     explicit failure(const std::string& message) : std::runtime_error(message) {}
 };
 

@@ -5,7 +5,8 @@
 
 namespace patch {
 
-/// Width of a fixed field: every knot and every point coordinate takes exactly this many characters.
+/// Width of a fixed field: every knot and every point coordinate takes exactly this many
+/// characters.
 inline constexpr int fixed_width = 13;
 
 /// The 13 characters of one fixed field (no terminating NUL).

@@ -11,8 +11,8 @@ namespace patch {
 
 /// A value that cannot be written into its 13-character field.
 struct unwritable_value {
-    int line = 0;    ///< line of the geometry file, counted from 1
-    int field = 0;   ///< field within that line, counted from 1
+    int line = 0;   ///< line of the geometry file, counted from 1
+    int field = 0;  ///< field within that line, counted from 1
     double value = 0.0;
 };
 
@@ -20,9 +20,9 @@ struct unwritable_value {
 /// nothing reaches the disk before close_geometry_file, so a file whose content cannot be written
 /// (a value too wide for its field) is never created or changed.
 struct geometry_file {
-    std::string name;                          ///< file name, relative to the working directory
-    std::string text;                          ///< the lines written so far, each ending in "\n"
-    int lines = 0;                             ///< number of lines in text
+    std::string name;                            ///< file name, relative to the working directory
+    std::string text;                            ///< the lines written so far, each ending in "\n"
+    int lines = 0;                               ///< number of lines in text
     std::optional<unwritable_value> unwritable;  ///< the first value that did not fit, if any
 };
 
