@@ -1,7 +1,7 @@
 #include "quarter_name.hpp"
 
-#include <charconv>
 #include <cstdint>
+#include <string>
 
 namespace patch {
 
@@ -11,13 +11,9 @@ std::string cname(int n) {
     const std::int64_t magnitude = negative ? -static_cast<std::int64_t>(n) : n;
     const std::int64_t kept = magnitude % (negative ? 100'000'000 : 1'000'000'000);
 
-    std::string text(cname_width, ' ');
-    text[0] = '.';
-    std::size_t at = 1;
-    if (negative) text[at++] = '-';
-    char digits[16];
-    const auto res = std::to_chars(digits, digits + sizeof digits, kept);
-    for (const char* d = digits; d != res.ptr; ++d) text[at++] = *d;
+    std::string text = negative ? ".-" : ".";
+    text += std::to_string(kept);
+    text.resize(cname_width, ' ');
     return text;
 }
 

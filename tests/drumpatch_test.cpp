@@ -23,7 +23,7 @@ run_result drumpatch(const temp_dir& dir, const std::vector<std::string>& args) 
 
 // Field n (from 1) of a point line.
 std::string field(const std::string& line, int n) {
-    return line.substr(static_cast<std::size_t>(13 * (n - 1)), 13);
+    return line.substr(13 * static_cast<std::size_t>(n - 1), 13);
 }
 
 TEST(Drumpatch, RadiusTwoHeightFiveIsTheGoldenFile) {
