@@ -5,7 +5,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "patch/arguments.hpp"
@@ -52,6 +54,10 @@ TEST(ParseRealArg, Values) {
         {"9007199254740993", 9007199254740992.0},          // halfway between two doubles: to even
         {"9007199254740995", 9007199254740996.0},          // halfway: to even, upward this time
         {"9007199254740993.0000001", 9007199254740994.0},  // just above halfway
+        {"0.30000000000000004", 0.30000000000000004},      // 17 digits: beyond the exact shortcut
+        {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"123456789012345678901234567890", 1.2345678901234568e29},
+        {"2.2250738585072011e-308", 2.2250738585072011e-308},
         {"1e400", inf},
         {"-1e400", -inf},
         {"1e-400", 0.0},
@@ -84,6 +90,30 @@ TEST(ParseRealArg, LongMantissaMeetsLongExponent) {
     const auto tiny = patch::parse_real_arg("-0." + zeros + "1e1000000");  // -1e-1000000
     ASSERT_EQ(tiny.error, arg_error::none);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(tiny.value), std::bit_cast<std::uint64_t>(-0.0));
+}
+
+// Every spelling of a decimal against the C library's strtod, which also rounds the exact decimal
+// value to the nearest double: many digits, few digits, and exponents around the exact ranges.
+TEST(ParseRealArg, MatchesStrtodOnRandomDecimals) {
+    std::mt19937_64 rng(12112026);
+    std::uniform_int_distribution<int> digit_count(1, 24);
+    std::uniform_int_distribution<int> exponent(-45, 40);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = (rng() & 1) ? "-" : "";
+        const int n = digit_count(rng);
+        const int point = static_cast<int>(rng() % static_cast<unsigned>(n + 1));
+        for (int d = 0; d < n; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + digit(rng));
+        }
+        text += 'e' + std::to_string(exponent(rng));
+        const auto r = patch::parse_real_arg(text);
+        ASSERT_EQ(r.error, arg_error::none) << text;
+        const double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(r.value), std::bit_cast<std::uint64_t>(expected))
+            << text << " gave " << r.value;
+    }
 }
 
 TEST(ParseRealArg, NaN) {

@@ -19,45 +19,61 @@ control_net_parser::control_net_parser(int rows) : rows_(rows) {
 }
 
 bool control_net_parser::feed(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size() && !done_) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end && !done_) {
         if (discarding_) {
             // The rest of a line after its fourth value is skipped unread, however long.
-            const void* nl = std::memchr(bytes.data() + i, '\n', bytes.size() - i);
+            const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
             if (nl == nullptr) return false;
-            i = static_cast<std::size_t>(static_cast<const char*>(nl) - bytes.data()) + 1;
+            p = static_cast<const char*>(nl) + 1;
             discarding_ = false;
             ++line_;
             continue;
         }
-        feed_byte(bytes[i++]);
+        if (!in_value_) {
+            while (p < end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+            if (p == end) break;
+            const char c = *p;
+            if (c == '\n' || c == ',' || c == '/') {
+                separate(c);
+                ++p;
+            } else {
+                in_value_ = true;
+                value_.clear();
+            }
+            continue;
+        }
+        // Inside a value: take it whole from this chunk when it ends here, else keep its start
+        // for the next chunk. Either way never more than max_value_length characters.
+        const char* stop = p;
+        const std::size_t room = max_value_length + 1 - value_.size();
+        const char* const limit = static_cast<std::size_t>(end - p) > room ? p + room : end;
+        while (stop < limit && !is_item_end(*stop)) ++stop;
+        const auto taken = static_cast<std::size_t>(stop - p);
+        if (value_.size() + taken > max_value_length) {
+            value_.append(p, max_value_length - value_.size());
+            fail(net_error::value_too_long, value_);
+            break;
+        }
+        if (stop == end) {
+            value_.append(p, taken);  // the value may go on in the next chunk
+            break;
+        }
+        in_value_ = false;
+        if (value_.empty()) {
+            end_value({p, taken});
+        } else {
+            value_.append(p, taken);
+            end_value(value_);
+        }
+        p = stop;  // the separator is handled on the next turn, or skipped with the line
     }
     return done_;
 }
 
-void control_net_parser::feed_byte(char c) {
-    if (in_value_) {
-        if (!is_item_end(c)) {
-            if (value_.size() == max_value_length) return fail(net_error::value_too_long);
-            value_.push_back(c);
-            return;
-        }
-        end_value();
-        if (done_) return;
-        if (discarding_) {
-            // The fourth value ended the line itself: the next row starts on the next one.
-            if (c == '\n') {
-                discarding_ = false;
-                ++line_;
-            }
-            return;
-        }
-    }
+void control_net_parser::separate(char c) {
     switch (c) {
-        case ' ':
-        case '\t':
-        case '\r':
-            return;
         case '\n':
             ++line_;  // a line end separates like a blank; the row goes on on the next line
             return;
@@ -67,25 +83,20 @@ void control_net_parser::feed_byte(char c) {
             if (sep_ != separator::after_value) return fail(net_error::empty_value);
             sep_ = separator::after_comma;
             return;
-        case '/':
+        default:                                // '/'
             return fail(net_error::cut_short);  // a slash always ends a row before its fourth value
-        default:
-            in_value_ = true;
-            value_.assign(1, c);
-            return;
     }
 }
 
-void control_net_parser::end_value() {
-    in_value_ = false;
-    const list_item item = parse_list_item(value_);
-    switch (item.what) {
+void control_net_parser::end_value(std::string_view item) {
+    const list_item parsed = parse_list_item(item);
+    switch (parsed.what) {
         case list_item::kind::value:
-            return take_value(item.value, item.repeat);
+            return take_value(parsed.value, parsed.repeat);
         case list_item::kind::no_value:
             return fail(net_error::empty_value);
         case list_item::kind::malformed:
-            return fail(net_error::malformed);
+            return fail(net_error::malformed, item);
     }
 }
 
@@ -107,18 +118,21 @@ void control_net_parser::take_value(double v, std::uint64_t copies) {
     }
 }
 
-void control_net_parser::fail(net_error e) {
+void control_net_parser::fail(net_error e, std::string_view text) {
     result_.error = e;
     result_.row = static_cast<int>(result_.net.size()) + 1;
     result_.column = column_ + 1;
     result_.line = e == net_error::end_of_file ? 0 : line_;
-    if (e == net_error::malformed || e == net_error::value_too_long) result_.text = value_;
+    result_.text = text;
     in_value_ = false;
     done_ = true;
 }
 
 net_result control_net_parser::finish() {
-    if (!done_ && in_value_) end_value();
+    if (!done_ && in_value_) {
+        in_value_ = false;
+        end_value(value_);
+    }
     if (!done_) fail(net_error::end_of_file);
     return std::move(result_);
 }

@@ -22,6 +22,10 @@ using fixed_field = std::array<char, fixed_width>;
 /// Independent of the locale; never fails, never allocates.
 fixed_field format_fixed(double v) noexcept;
 
+/// The same 13 characters as format_fixed(v), written to out[0] to out[12]. Returns false when
+/// they are the asterisks of a value too wide for the field.
+bool write_fixed(double v, char* out) noexcept;
+
 /// True when format_fixed(v) is the field of asterisks, that is when v cannot be written.
 bool overflows_fixed_field(double v) noexcept;
 

@@ -73,10 +73,10 @@ class control_net_parser {
     net_result finish();
 
   private:
-    void feed_byte(char c);
-    void end_value();
+    void separate(char c);
+    void end_value(std::string_view item);
     void take_value(double v, std::uint64_t copies);
-    void fail(net_error e);
+    void fail(net_error e, std::string_view text = {});
 
     enum class separator { row_start, after_value, after_comma };
 
