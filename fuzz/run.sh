@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 cd "$root"
 cmake --preset fuzz -S "$root" >/dev/null
-names=(number format_fixed control_net)
+names=(number format_fixed control_net read_geometry)
 cmake --build --preset fuzz --target "${names[@]/%/_fuzz}"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
