@@ -24,7 +24,8 @@ double naive_basis(const std::vector<double>& k, int i, int p, double u, int las
         return k[i] <= u && u < k[i + 1] ? 1.0 : 0.0;
     }
     double n = 0.0;
-    if (k[i + p] > k[i]) n += (u - k[i]) / (k[i + p] - k[i]) * naive_basis(k, i, p - 1, u, last_span);
+    if (k[i + p] > k[i])
+        n += (u - k[i]) / (k[i + p] - k[i]) * naive_basis(k, i, p - 1, u, last_span);
     if (k[i + p + 1] > k[i + 1])
         n += (k[i + p + 1] - u) / (k[i + p + 1] - k[i + 1]) *
              naive_basis(k, i + 1, p - 1, u, last_span);
@@ -99,29 +100,37 @@ nurbs_volume make_volume(std::array<int, 3> degree, std::array<std::vector<doubl
 /// The trilinear volume between the eight corners, x fastest.
 nurbs_volume hexahedron(const std::array<std::array<double, 3>, 8>& corners) {
     std::vector<control_point> points;
+    points.reserve(corners.size());
     for (const auto& c : corners) points.push_back({c[0], c[1], c[2], 1.0});
     return make_volume({1, 1, 1}, {{{0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1, 1}}}, points);
 }
 
 nurbs_volume box(double x1, double x2, double y1, double y2, double z1, double z2) {
-    return hexahedron({{{x1, y1, z1}, {x2, y1, z1}, {x1, y2, z1}, {x2, y2, z1},
-                        {x1, y1, z2}, {x2, y1, z2}, {x1, y2, z2}, {x2, y2, z2}}});
+    return hexahedron({{{x1, y1, z1},
+                        {x2, y1, z1},
+                        {x1, y2, z1},
+                        {x2, y2, z1},
+                        {x1, y1, z2},
+                        {x2, y1, z2},
+                        {x1, y2, z2},
+                        {x2, y2, z2}}});
 }
 
 /// A solid cylinder about the z axis in the layout drumpatch writes, with the corner weight
 /// given; `turn` = -1 makes its rings run clockwise seen from +z, as drumpatch's do.
 nurbs_volume cylinder(double r, double h, double corner_weight, double turn) {
-    const double ring[9][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {1, 0}};
+    const double ring[9][2] = {{1, 0},   {1, 1},  {0, 1},  {-1, 1}, {-1, 0},
+                               {-1, -1}, {0, -1}, {1, -1}, {1, 0}};
     std::vector<control_point> points;
     for (const double z : {0.0, h})
         for (const double radius : {0.0, r / 2, r})
             for (int i = 0; i < 9; ++i)
                 points.push_back({ring[i][0] * radius, turn * ring[i][1] * radius, z,
                                   i % 2 == 1 ? corner_weight : 1.0});
-    return make_volume({2, 2, 1},
-                       {{{0, 0, 0, 0.25, 0.25, 0.5, 0.5, 0.75, 0.75, 1, 1, 1}, {0, 0, 0, 1, 1, 1},
-                         {0, 0, 1, 1}}},
-                       points);
+    return make_volume(
+        {2, 2, 1},
+        {{{0, 0, 0, 0.25, 0.25, 0.5, 0.5, 0.75, 0.75, 1, 1, 1}, {0, 0, 0, 1, 1, 1}, {0, 0, 1, 1}}},
+        points);
 }
 
 const double exact_corner = 1.0 / std::numbers::sqrt2;
@@ -154,9 +163,8 @@ TEST(RationalVolume, TangentsAreTheDerivativesOfThePosition) {
             for (int i = 0; i < 5; ++i)
                 points.push_back({i + 0.3 * j * j, j - 0.2 * i * k, k + 0.1 * i * j,
                                   0.5 + 0.37 * ((i * 7 + j * 3 + k * 5) % 4)});
-    const nurbs_volume v =
-        make_volume({3, 2, 1}, {{{0, 0, 0, 0, 0.4, 1, 1, 1, 1}, {0, 0, 0, 2, 2, 2}, {1, 1, 3, 3}}},
-                    points);
+    const nurbs_volume v = make_volume(
+        {3, 2, 1}, {{{0, 0, 0, 0, 0.4, 1, 1, 1, 1}, {0, 0, 0, 2, 2, 2}, {1, 1, 3, 3}}}, points);
     const double step = 1e-6;
     for (const vec3 u : {vec3{0.1, 0.5, 1.5}, vec3{0.4, 1.9, 2.0}, vec3{0.77, 0.01, 2.9}}) {
         const volume_point pt = evaluate_volume(v, u);
@@ -223,7 +231,8 @@ TEST(Measure, VolumeDoesNotDependOnTheParametrization) {
             for (const double x : xs) points.push_back({x, y, z, 1.0});
     const nurbs_volume v = make_volume(
         {2, 2, 3},
-        {{{0, 0, 0, 0.3, 0.6, 1, 1, 1}, {5, 5, 5, 6, 6, 6}, {0, 0, 0, 0, 0.5, 2, 2, 2, 2}}}, points);
+        {{{0, 0, 0, 0.3, 0.6, 1, 1, 1}, {5, 5, 5, 6, 6, 6}, {0, 0, 0, 0, 0.5, 2, 2, 2, 2}}},
+        points);
     const measurement m = measure_volume(v);
     EXPECT_NEAR(m.volume, 1.0, 1e-14);
     EXPECT_EQ(m.verdict, handedness::right);
@@ -247,8 +256,14 @@ TEST(Measure, VerdictFollowsTheSignOfTheJacobian) {
         {box(0, 500, 0, 500, 0, 1e-9), handedness::right, 2.5e-4, true, "thin but sound"},
         // The far row of x swapped: det J = 1 - 2v changes sign halfway along y, and its
         // absolute value has a kink there that no Gauss rule integrates exactly.
-        {hexahedron({{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                      {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}}),
+        {hexahedron({{{0, 0, 0},
+                      {1, 0, 0},
+                      {1, 1, 0},
+                      {0, 1, 0},
+                      {0, 0, 1},
+                      {1, 0, 1},
+                      {1, 1, 1},
+                      {0, 1, 1}}}),
          handedness::mixed, 0.5, false, "folded"},
     };
     for (const Case& c : cases) {
@@ -264,8 +279,14 @@ TEST(Measure, VerdictTextNamesTheCounts) {
     const measurement flat = measure_volume(box(0, 1, 0, 1, 2, 2));
     EXPECT_EQ(verdict_text(flat), "degenerate (det J is zero at all " +
                                       std::to_string(flat.points) + " quadrature points)");
-    const measurement folded = measure_volume(hexahedron(
-        {{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}}));
+    const measurement folded = measure_volume(hexahedron({{{0, 0, 0},
+                                                           {1, 0, 0},
+                                                           {1, 1, 0},
+                                                           {0, 1, 0},
+                                                           {0, 0, 1},
+                                                           {1, 0, 1},
+                                                           {1, 1, 1},
+                                                           {0, 1, 1}}}));
     EXPECT_EQ(folded.positive, folded.negative);
     EXPECT_EQ(verdict_text(folded), "mixed (det J > 0 at " + std::to_string(folded.positive) +
                                         " and < 0 at " + std::to_string(folded.negative) + " of " +

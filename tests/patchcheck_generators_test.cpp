@@ -37,7 +37,8 @@ std::vector<nurbs_volume> generate(const temp_dir& dir, const std::string& progr
     for (const std::string& f : files) {
         read_result rr = read_geometry(read_file(dir / f));
         if (!rr.volume)
-            throw std::runtime_error(f + ":" + std::to_string(rr.error.line) + ": " + rr.error.reason);
+            throw std::runtime_error(f + ":" + std::to_string(rr.error.line) + ": " +
+                                     rr.error.reason);
         out.push_back(std::move(*rr.volume));
     }
     return out;

@@ -75,7 +75,8 @@ TEST(ReadGeometry, ReadsAnyDegreesCountsAndKnots) {
 }
 
 TEST(ReadGeometry, KeepsTheSignOfZeroAndEveryDecimal) {
-    const std::string text = with_line(cube(), 7, " -0.000000000-99.999999999999.999999999  0.000000001");
+    const std::string text =
+        with_line(cube(), 7, " -0.000000000-99.999999999999.999999999  0.000000001");
     const auto r = read_geometry(text);
     ASSERT_TRUE(r.volume) << r.error.reason;
     const auto& p = r.volume->points[0];
@@ -189,8 +190,7 @@ TEST(ReadGeometry, RefusesEachFaultWithItsLineAndReason) {
          "corner line 2 of 8 \"3    \": not an integer right-aligned in 5 characters"},
         {with_line(good, 16, "   3"), 16, "corner line 2 of 8: expected 5 characters, found 4"},
         // A point line missing: the first corner line stands where the last point should.
-        {without_line(good, 14), 14,
-         "point line 8 of 8: expected 52 characters, found 5"},
+        {without_line(good, 14), 14, "point line 8 of 8: expected 52 characters, found 5"},
     };
     for (const Case& c : cases) {
         const auto r = read_geometry(c.text);

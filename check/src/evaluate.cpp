@@ -127,8 +127,7 @@ std::vector<double> sample_parameters(const nurbs_volume& v, int d, int per_span
     const std::vector<double> b = breakpoints(v, d);
     std::vector<double> u;
     for (std::size_t s = 0; s + 1 < b.size(); ++s)
-        for (int i = 0; i < per_span; ++i)
-            u.push_back(b[s] + (b[s + 1] - b[s]) * i / per_span);
+        for (int i = 0; i < per_span; ++i) u.push_back(b[s] + (b[s + 1] - b[s]) * i / per_span);
     u.push_back(b.back());
     return u;
 }

@@ -18,7 +18,7 @@ constexpr double work_budget = 2e9;  // basis products in one rule
 
 /// Neumaier's compensated sum: the volume adds up millions of small terms.
 class exact_sum {
-public:
+  public:
     void add(double x) {
         const double t = sum_ + x;
         comp_ += std::abs(sum_) >= std::abs(x) ? (sum_ - t) + x : (x - t) + sum_;
@@ -26,7 +26,7 @@ public:
     }
     double value() const { return sum_ + comp_; }
 
-private:
+  private:
     double sum_ = 0.0, comp_ = 0.0;
 };
 
@@ -67,7 +67,8 @@ direction_rule rule_along(const nurbs_volume& v, int d, const gauss_rule& g) {
 /// One rule applied to the whole volume.
 measurement integrate(const nurbs_volume& v, int n) {
     const gauss_rule g = gauss_legendre(n);
-    const direction_rule r0 = rule_along(v, 0, g), r1 = rule_along(v, 1, g), r2 = rule_along(v, 2, g);
+    const direction_rule r0 = rule_along(v, 0, g), r1 = rule_along(v, 1, g),
+                         r2 = rule_along(v, 2, g);
     measurement m;
     m.points_per_span = n;
     m.box = empty_box();
@@ -195,7 +196,8 @@ measurement measure_volume(const nurbs_volume& v) {
 
 std::string number_text(double x, int digits) {
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, x + 0.0, std::chars_format::general, digits);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, x + 0.0, std::chars_format::general, digits);
     return {buf, static_cast<std::size_t>(res.ptr - buf)};
 }
 
@@ -240,7 +242,8 @@ std::string format_report(std::string_view name, const nurbs_volume& v, const me
         r += "; not converged: the last two rules differ by " + number_text(m.last_change, 2) +
              " of the volume";
     r += ")";
-    if (m.verdict == handedness::mixed) r += "\n  signed volume " + number_text(m.signed_volume, 15);
+    if (m.verdict == handedness::mixed)
+        r += "\n  signed volume " + number_text(m.signed_volume, 15);
     r += "\n  det J         from " + number_text(m.jacobian_min) + " to " +
          number_text(m.jacobian_max) + " at " + std::to_string(m.points) + " quadrature points";
     r += "\n  verdict       " + verdict_text(m) + "\n";

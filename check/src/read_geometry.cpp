@@ -35,7 +35,7 @@ std::string trimmed(std::string_view s) {
 
 /// The text, one line at a time, each without its line feed.
 class line_source {
-public:
+  public:
     explicit line_source(std::string_view text) : text_(text) {}
 
     int number() const { return number_; }
@@ -53,7 +53,7 @@ public:
         return line;
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
     int number_ = 0;
@@ -62,10 +62,10 @@ private:
 void check_length(const line_source& src, std::string_view line, const std::string& what,
                   std::uint64_t expected, const std::string& expected_text = {}) {
     if (line.size() == expected) return;
-    std::string reason = what + ": expected " +
-                         (expected_text.empty() ? std::to_string(expected) + " characters"
-                                                : expected_text) +
-                         ", found " + std::to_string(line.size());
+    std::string reason =
+        what + ": expected " +
+        (expected_text.empty() ? std::to_string(expected) + " characters" : expected_text) +
+        ", found " + std::to_string(line.size());
     if (!line.empty() && line.back() == '\r') reason += " (the line ends in a carriage return)";
     throw refusal{src.number(), reason};
 }
@@ -114,8 +114,9 @@ std::array<long long, N> read_header_line(line_source& src, const std::string& w
 /// -Infinity, right-aligned.
 double read_field(const line_source& src, std::string_view field, const std::string& what) {
     if (field.find_first_not_of('*') == std::string_view::npos)
-        throw refusal{src.number(), what + " is 13 asterisks: its value did not fit the field "
-                                           "when the file was written, and is lost"};
+        throw refusal{src.number(), what +
+                                        " is 13 asterisks: its value did not fit the field "
+                                        "when the file was written, and is lost"};
     const std::string t = trimmed(field);
     if (t == "NaN") return std::numeric_limits<double>::quiet_NaN();
     if (t == "Infinity") return std::numeric_limits<double>::infinity();
@@ -125,11 +126,12 @@ double read_field(const line_source& src, std::string_view field, const std::str
     if (!body.empty() && body.front() == '-') body.remove_prefix(1);
     const std::size_t point = body.find('.');
     const bool layout_ok = point != std::string_view::npos && point >= 1 &&
-                           all_digits(body.substr(0, point)) &&
-                           body.size() - point - 1 == 9 && all_digits(body.substr(point + 1));
+                           all_digits(body.substr(0, point)) && body.size() - point - 1 == 9 &&
+                           all_digits(body.substr(point + 1));
     double v = 0.0;
     if (layout_ok) {
-        const auto res = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::fixed);
+        const auto res =
+            std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::fixed);
         if (res.ec == std::errc{} && res.ptr == t.data() + t.size()) return v;
     }
     throw refusal{src.number(), what + " " + quoted(field) +
@@ -159,15 +161,13 @@ nurbs_volume read_volume(line_source& src) {
     const auto degrees = read_header_line<3>(src, "degrees line");
     for (int d = 0; d < 3; ++d) {
         if (degrees[d] < 1)
-            throw refusal{src.number(), "the degree of direction " +
-                                            std::string(direction_names[d]) + " is " +
-                                            std::to_string(degrees[d]) +
-                                            "; a degree is at least 1"};
+            throw refusal{src.number(),
+                          "the degree of direction " + std::string(direction_names[d]) + " is " +
+                              std::to_string(degrees[d]) + "; a degree is at least 1"};
         if (degrees[d] > std::numeric_limits<int>::max())
-            throw refusal{src.number(), "the degree of direction " +
-                                            std::string(direction_names[d]) + " is " +
-                                            std::to_string(degrees[d]) +
-                                            "; it does not fit a 32-bit integer"};
+            throw refusal{src.number(),
+                          "the degree of direction " + std::string(direction_names[d]) + " is " +
+                              std::to_string(degrees[d]) + "; it does not fit a 32-bit integer"};
         vol.degree[d] = static_cast<int>(degrees[d]);
     }
 
@@ -176,11 +176,9 @@ nurbs_volume read_volume(line_source& src) {
         const std::string dir = direction_names[d];
         if (counts[d] < 1)
             throw refusal{src.number(), "the count of direction " + dir + " is " +
-                                            std::to_string(counts[d]) +
-                                            "; a count is at least 1"};
+                                            std::to_string(counts[d]) + "; a count is at least 1"};
         if (counts[d] <= degrees[d])
-            throw refusal{src.number(), "direction " + dir + " has " +
-                                            std::to_string(counts[d]) +
+            throw refusal{src.number(), "direction " + dir + " has " + std::to_string(counts[d]) +
                                             " control points for degree " +
                                             std::to_string(degrees[d]) + "; it needs at least " +
                                             std::to_string(degrees[d] + 1)};
@@ -209,18 +207,16 @@ nurbs_volume read_volume(line_source& src) {
                                                 "; a knot must be finite"};
             if (!u.empty() && k < u.back())
                 throw refusal{src.number(), field_name + " (" + shortest(k) +
-                                                ") is less than knot " + std::to_string(i) +
-                                                " (" + shortest(u.back()) +
-                                                "); knots must not decrease"};
+                                                ") is less than knot " + std::to_string(i) + " (" +
+                                                shortest(u.back()) + "); knots must not decrease"};
             u.push_back(k);
         }
         if (vol.first(d) == vol.last(d))
-            throw refusal{src.number(), "the parameter domain of direction " +
-                                            std::string(direction_names[d]) +
-                                            " has zero length: knots " +
-                                            std::to_string(vol.degree[d] + 1) + " and " +
-                                            std::to_string(vol.count[d] + 1) + " are both " +
-                                            shortest(vol.first(d))};
+            throw refusal{src.number(),
+                          "the parameter domain of direction " + std::string(direction_names[d]) +
+                              " has zero length: knots " + std::to_string(vol.degree[d] + 1) +
+                              " and " + std::to_string(vol.count[d] + 1) + " are both " +
+                              shortest(vol.first(d))};
     }
 
     long long total = 0;

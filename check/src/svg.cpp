@@ -21,7 +21,8 @@ constexpr double title_line = 20.0;
 constexpr int iso_intervals = 4;
 constexpr int curve_intervals = 48;
 constexpr int curve_per_span = 8;
-constexpr const char* palette[] = {"#1f5fa8", "#d9700e", "#2c8a3c", "#8e3fae", "#a63a3a", "#2b8c8c"};
+constexpr const char* palette[] = {"#1f5fa8", "#d9700e", "#2c8a3c",
+                                   "#8e3fae", "#a63a3a", "#2b8c8c"};
 
 using curve = std::vector<vec3>;
 
@@ -109,11 +110,20 @@ std::string xml_text(std::string_view s) {
     std::string out;
     for (const char c : quote_for_diagnostic(s, 200)) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out.push_back(c);
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     return out;
@@ -144,8 +154,8 @@ void append_polyline(std::string& out, const viewport& view, const curve& c) {
 
 std::string text_element(double x, double y, const char* anchor, const std::string& text,
                          const std::string& extra = {}) {
-    return "<text x=\"" + fixed2(x) + "\" y=\"" + fixed2(y) + "\" text-anchor=\"" + anchor +
-           "\"" + extra + ">" + xml_text(text) + "</text>\n";
+    return "<text x=\"" + fixed2(x) + "\" y=\"" + fixed2(y) + "\" text-anchor=\"" + anchor + "\"" +
+           extra + ">" + xml_text(text) + "</text>\n";
 }
 
 }  // namespace
@@ -196,12 +206,21 @@ std::string svg_picture(const std::vector<checked_volume>& volumes) {
         return solid[e][1] > solid[e][0] ? solid[e][1] : solid[e][0] + stub;
     };
     const axis axes[3] = {
-        {{low(0), box[1][0] - gap, box[2][0]}, {high(0), box[1][0] - gap, box[2][0]}, "x",
-         solid[0][0], solid[0][1]},
-        {{box[0][0] - gap, low(1), box[2][0]}, {box[0][0] - gap, high(1), box[2][0]}, "y",
-         solid[1][0], solid[1][1]},
-        {{box[0][1] + gap, box[1][0] - gap, low(2)}, {box[0][1] + gap, box[1][0] - gap, high(2)},
-         "z", solid[2][0], solid[2][1]},
+        {{low(0), box[1][0] - gap, box[2][0]},
+         {high(0), box[1][0] - gap, box[2][0]},
+         "x",
+         solid[0][0],
+         solid[0][1]},
+        {{box[0][0] - gap, low(1), box[2][0]},
+         {box[0][0] - gap, high(1), box[2][0]},
+         "y",
+         solid[1][0],
+         solid[1][1]},
+        {{box[0][1] + gap, box[1][0] - gap, low(2)},
+         {box[0][1] + gap, box[1][0] - gap, high(2)},
+         "z",
+         solid[2][0],
+         solid[2][1]},
     };
 
     // Fit the projected scene into the drawing.
@@ -230,7 +249,8 @@ std::string svg_picture(const std::vector<checked_volume>& volumes) {
     view.min_x = min_x;
     view.max_y = max_y;
     const double canvas_w = width * view.scale + left_margin + margin;
-    const double canvas_h = height * view.scale + 2 * margin + title_line * static_cast<double>(volumes.size());
+    const double canvas_h =
+        height * view.scale + 2 * margin + title_line * static_cast<double>(volumes.size());
 
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -285,7 +305,8 @@ std::string svg_picture(const std::vector<checked_volume>& volumes) {
         tick(from, a.low);
         if (a.high > a.low) tick(to, a.high);
         const double tip_x = to[0] + ux * 16, tip_y = to[1] + uy * 16 + 5;
-        out += text_element(tip_x, tip_y, "middle", a.name, " font-style=\"italic\" font-size=\"16\"");
+        out +=
+            text_element(tip_x, tip_y, "middle", a.name, " font-style=\"italic\" font-size=\"16\"");
     }
 
     for (std::size_t i = 0; i < volumes.size(); ++i) {

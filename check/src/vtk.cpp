@@ -128,6 +128,7 @@ std::vector<double> view_parameters(const nurbs_volume& v, int d, int intervals,
     const int each = std::max(per_span, (intervals + spans - 1) / spans);
     if (static_cast<long long>(each) * spans <= max_intervals) return sample_parameters(v, d, each);
     std::vector<double> u;
+    u.reserve(static_cast<std::size_t>(max_intervals) + 1);
     const double a = v.first(d), b = v.last(d);
     for (int i = 0; i < max_intervals; ++i) u.push_back(a + (b - a) * i / max_intervals);
     u.push_back(b);
@@ -141,8 +142,9 @@ std::string vtk_unstructured_grid(const std::vector<checked_volume>& volumes) {
 
     std::string out;
     out += "<?xml version=\"1.0\"?>\n";
-    out += "<VTKFile type=\"UnstructuredGrid\" version=\"1.0\" byte_order=\"LittleEndian\" "
-           "header_type=\"UInt64\">\n";
+    out +=
+        "<VTKFile type=\"UnstructuredGrid\" version=\"1.0\" byte_order=\"LittleEndian\" "
+        "header_type=\"UInt64\">\n";
     out += "  <UnstructuredGrid>\n";
     out += "    <Piece NumberOfPoints=\"" + std::to_string(g.points.size()) +
            "\" NumberOfCells=\"" + std::to_string(g.types.size()) + "\">\n";
@@ -154,8 +156,9 @@ std::string vtk_unstructured_grid(const std::vector<checked_volume>& volumes) {
     append_array(out, "UInt8", "part", g.part, 20);
     out += "      </CellData>\n";
     out += "      <Points>\n";
-    out += "        <DataArray type=\"Float64\" Name=\"Points\" NumberOfComponents=\"3\" "
-           "format=\"ascii\">\n";
+    out +=
+        "        <DataArray type=\"Float64\" Name=\"Points\" NumberOfComponents=\"3\" "
+        "format=\"ascii\">\n";
     for (const vec3& p : g.points) {
         out += "         ";
         for (const double x : p) {

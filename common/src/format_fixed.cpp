@@ -93,7 +93,7 @@ bool write_fixed(double v, char* out) noexcept {
     std::memset(out, ' ', 3);
     out[3] = '.';
     if (frac == 0) {
-        std::memcpy(out + 4, "000000000", 9);
+        std::memset(out + 4, '0', 9);
     } else {
         out[4] = static_cast<char>('0' + frac / 100000000u);
         write_eight_digits(frac % 100000000u, out + 5);

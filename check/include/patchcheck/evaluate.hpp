@@ -12,7 +12,7 @@ using vec3 = std::array<double, 3>;
 
 /// The degree + 1 basis functions that can be nonzero at one parameter, with their derivatives.
 struct basis_at {
-    int span = 0;                     ///< knot index k with knots[k] <= u < knots[k+1]
+    int span = 0;                    ///< knot index k with knots[k] <= u < knots[k+1]
     std::vector<double> value;       ///< N(span - degree + r) for r = 0..degree
     std::vector<double> derivative;  ///< their first derivatives with respect to u
 };

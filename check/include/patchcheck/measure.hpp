@@ -24,7 +24,8 @@ gauss_rule gauss_legendre(int n);
 enum class handedness {
     right,       ///< det J > 0 at every point
     left,        ///< det J < 0 at every point: the parametrization is inverted
-    degenerate,  ///< det J is zero (to the tolerance below) at some point, and of one sign elsewhere
+    degenerate,  ///< det J is zero (to the tolerance below) at some point, and of one sign
+                 ///< elsewhere
     mixed,       ///< det J takes both signs: the volume folds over itself
 };
 
