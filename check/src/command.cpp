@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "patch/failure.hpp"
+#include "patch/text_file.hpp"
 #include "patchcheck/measure.hpp"
-#include "patchcheck/output_file.hpp"
 #include "patchcheck/read_geometry.hpp"
 #include "patchcheck/svg.hpp"
 #include "patchcheck/vtk.hpp"
@@ -170,8 +170,8 @@ int run_check(const options& o) {
                                  "\" not written: not every geometry file is well formed");
         return exit_failure;
     }
-    if (!o.vtk.empty()) write_output_file(o.vtk, vtk_unstructured_grid(checked));
-    if (!o.svg.empty()) write_output_file(o.svg, svg_picture(checked));
+    if (!o.vtk.empty()) write_text_file(o.vtk, vtk_unstructured_grid(checked));
+    if (!o.svg.empty()) write_text_file(o.svg, svg_picture(checked));
     return 0;
 }
 

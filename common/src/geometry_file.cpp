@@ -1,17 +1,12 @@
 #include "patch/geometry_file.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <csignal>
 #include <cstring>
 #include <string>
 
 #include "patch/failure.hpp"
 #include "patch/format_fixed.hpp"
+#include "patch/text_file.hpp"
 
 namespace patch {
 
@@ -57,11 +52,6 @@ std::string shortest_text(double v) {
     char buf[32];
     const auto res = std::to_chars(buf, buf + sizeof buf, v);
     return {buf, static_cast<std::size_t>(res.ptr - buf)};
-}
-
-[[noreturn]] void fail_on_file(const geometry_file& f, std::string_view what, int err) {
-    throw failure("cannot " + std::string(what) + " \"" + quote_for_diagnostic(f.name, 200) +
-                  "\": " + system_reason(err));
 }
 
 }  // namespace
@@ -113,34 +103,7 @@ void check_geometry_file(const geometry_file& f) {
 
 void close_geometry_file(const geometry_file& f) {
     check_geometry_file(f);
-
-    // Beyond a file-size limit the write must fail with EFBIG and be reported, not kill the
-    // process with SIGXFSZ.
-    (void)std::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal number
-
-    // O_TRUNC on an existing file rewrites it in place: its inode, owner, mode and links stay.
-    int fd;
-    do {
-        fd = ::open(f.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) fail_on_file(f, "create or open", errno);
-
-    const char* p = f.text.data();
-    std::size_t left = f.text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : EIO;
-            ::close(fd);
-            fail_on_file(f, "write", err);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    // close() reports deferred write errors on some file systems; EINTR must not be retried on
-    // Linux because the descriptor is already gone.
-    if (::close(fd) != 0 && errno != EINTR) fail_on_file(f, "close", errno);
+    write_text_file(f.name, f.text);
 }
 
 }  // namespace patch

@@ -1,4 +1,4 @@
-#include "patchcheck/output_file.hpp"
+#include "patch/text_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 
 #include "patch/failure.hpp"
 
-namespace patch::check {
+namespace patch {
 
 namespace {
 
@@ -19,7 +19,7 @@ namespace {
 
 }  // namespace
 
-void write_output_file(const std::string& name, std::string_view text) {
+void write_text_file(const std::string& name, std::string_view text) {
     (void)std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
     int fd;
     do {
@@ -43,4 +43,4 @@ void write_output_file(const std::string& name, std::string_view text) {
     if (::close(fd) != 0 && errno != EINTR) fail(name, "close", errno);
 }
 
-}  // namespace patch::check
+}  // namespace patch
