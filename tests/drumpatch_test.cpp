@@ -131,9 +131,7 @@ TEST(Drumpatch, ArgumentsAreReadWhole) {
 }
 
 TEST(Drumpatch, FailuresLeaveTheOldFileAlone) {
-    const std::string unfit =
-        " does not fit a 13-character field with nine decimals (from -99.999999999 to "
-        "999.999999999); no file was written\n";
+    const std::string& unfit = unfit_field_tail;
     struct Case {
         std::vector<std::string> args;
         std::string diagnostic;

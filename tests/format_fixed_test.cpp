@@ -55,11 +55,13 @@ TEST(FormatFixed, Table) {
     for (const auto& c : cases) EXPECT_EQ(fixed(c.v), c.field) << "value " << c.v;
 }
 
-TEST(FormatFixed, OverflowPredicate) {
-    EXPECT_FALSE(patch::overflows_fixed_field(999.9999999994));
-    EXPECT_TRUE(patch::overflows_fixed_field(999.9999999995));
-    EXPECT_FALSE(patch::overflows_fixed_field(std::numeric_limits<double>::infinity()));
-    EXPECT_FALSE(patch::overflows_fixed_field(std::numeric_limits<double>::quiet_NaN()));
+// write_fixed says whether the value fits: infinities and NaN do, as words.
+TEST(FormatFixed, WriteFixedReportsAValueThatDoesNotFit) {
+    char out[13];
+    EXPECT_TRUE(patch::write_fixed(999.9999999994, out));
+    EXPECT_FALSE(patch::write_fixed(999.9999999995, out));
+    EXPECT_TRUE(patch::write_fixed(std::numeric_limits<double>::infinity(), out));
+    EXPECT_TRUE(patch::write_fixed(std::numeric_limits<double>::quiet_NaN(), out));
 }
 
 // The C library's printf rounds the exact binary value too (ties to even in the default rounding

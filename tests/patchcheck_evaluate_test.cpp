@@ -105,6 +105,12 @@ nurbs_volume hexahedron(const std::array<std::array<double, 3>, 8>& corners) {
     return make_volume({1, 1, 1}, {{{0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1, 1}}}, points);
 }
 
+/// The unit cube with the far row of x swapped: det J = 1 - 2v changes sign halfway along y.
+nurbs_volume folded_hexahedron() {
+    return hexahedron(
+        {{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}});
+}
+
 nurbs_volume box(double x1, double x2, double y1, double y2, double z1, double z2) {
     return hexahedron({{{x1, y1, z1},
                         {x2, y1, z1},
@@ -254,17 +260,9 @@ TEST(Measure, VerdictFollowsTheSignOfTheJacobian) {
         {box(0, 1, 0, 1, 2, 2), handedness::degenerate, 0.0, true, "flat: z1 = z2"},
         {box(0, 0, 0, 0, 0, 0), handedness::degenerate, 0.0, true, "a single point"},
         {box(0, 500, 0, 500, 0, 1e-9), handedness::right, 2.5e-4, true, "thin but sound"},
-        // The far row of x swapped: det J = 1 - 2v changes sign halfway along y, and its
-        // absolute value has a kink there that no Gauss rule integrates exactly.
-        {hexahedron({{{0, 0, 0},
-                      {1, 0, 0},
-                      {1, 1, 0},
-                      {0, 1, 0},
-                      {0, 0, 1},
-                      {1, 0, 1},
-                      {1, 1, 1},
-                      {0, 1, 1}}}),
-         handedness::mixed, 0.5, false, "folded"},
+        // det J changes sign halfway along y, and its absolute value has a kink there that no
+        // Gauss rule integrates exactly.
+        {folded_hexahedron(), handedness::mixed, 0.5, false, "folded"},
     };
     for (const Case& c : cases) {
         const measurement m = measure_volume(c.v);
@@ -279,14 +277,7 @@ TEST(Measure, VerdictTextNamesTheCounts) {
     const measurement flat = measure_volume(box(0, 1, 0, 1, 2, 2));
     EXPECT_EQ(verdict_text(flat), "degenerate (det J is zero at all " +
                                       std::to_string(flat.points) + " quadrature points)");
-    const measurement folded = measure_volume(hexahedron({{{0, 0, 0},
-                                                           {1, 0, 0},
-                                                           {1, 1, 0},
-                                                           {0, 1, 0},
-                                                           {0, 0, 1},
-                                                           {1, 0, 1},
-                                                           {1, 1, 1},
-                                                           {0, 1, 1}}}));
+    const measurement folded = measure_volume(folded_hexahedron());
     EXPECT_EQ(folded.positive, folded.negative);
     EXPECT_EQ(verdict_text(folded), "mixed (det J > 0 at " + std::to_string(folded.positive) +
                                         " and < 0 at " + std::to_string(folded.negative) + " of " +

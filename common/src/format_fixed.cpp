@@ -112,6 +112,4 @@ fixed_field format_fixed(double v) noexcept {
     return f;
 }
 
-bool overflows_fixed_field(double v) noexcept { return format_fixed(v)[0] == '*'; }
-
 }  // namespace patch

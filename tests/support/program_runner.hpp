@@ -38,6 +38,11 @@ struct run_result {
     std::string err;       ///< everything written to standard error
 };
 
+/// The end of every diagnostic for a value too wide for its 13-character field.
+inline const std::string unfit_field_tail =
+    " does not fit a 13-character field with nine decimals (from -99.999999999 to "
+    "999.999999999); no file was written\n";
+
 /// Runs `program` with `args` in the folder `cwd` and waits for it.
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::filesystem::path& cwd, const run_options& options = {});

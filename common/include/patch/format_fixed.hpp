@@ -26,9 +26,6 @@ fixed_field format_fixed(double v) noexcept;
 /// they are the asterisks of a value too wide for the field.
 bool write_fixed(double v, char* out) noexcept;
 
-/// True when format_fixed(v) is the field of asterisks, that is when v cannot be written.
-bool overflows_fixed_field(double v) noexcept;
-
 inline std::string_view as_view(const fixed_field& f) noexcept { return {f.data(), f.size()}; }
 
 }  // namespace patch
